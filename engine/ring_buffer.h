@@ -59,6 +59,21 @@ public:
         return n;
     }
 
+    // Producer thread only: `count` free slots in one piece, to be filled in place and then published with
+    // CommitWrite; null when that many slots are not free or would wrap around the end of the storage.
+    T* ContiguousWriteSpace(std::uint32_t count)
+    {
+        const std::uint32_t w = m_nWrite.load(std::memory_order_relaxed);
+        return count <= FreeSpace() && count <= m_nSize - w ? &m_pData[w] : nullptr;
+    }
+
+    // Producer thread only, after filling `count` slots of ContiguousWriteSpace.
+    void CommitWrite(std::uint32_t count)
+    {
+        const std::uint32_t w = m_nWrite.load(std::memory_order_relaxed);
+        m_nWrite.store((w + count) % m_nSize, std::memory_order_release);
+    }
+
     // Consumer `reader`'s thread only. Zero-fills the part of dst that no element reached.
     std::uint32_t Read(T* dst, std::uint32_t count, unsigned reader)
     {

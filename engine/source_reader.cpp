@@ -69,20 +69,26 @@ int CConversionTask::Decode()
             platform::SleepMs(1);
             continue;
         }
+        // Decode straight into the ring where the block fits without wrapping, as it nearly always does.
+        int* direct = g_pReaderRing->ContiguousWriteSpace(chunk);
+        int* block = direct ? direct : samples.data();
         sf_count_t frames = 0;
         if (floatSource) {
             frames = sf_readf_double(file.get(), doubles.data(), framesPerBlock);
             const auto count = static_cast<std::size_t>(frames) * channels;
             if (peak >= 1.0)
                 std::for_each(doubles.begin(), doubles.begin() + count, [peak](double& v) { v /= peak; });
-            std::transform(doubles.begin(), doubles.begin() + count, samples.begin(), SampleFromDouble);
+            std::transform(doubles.begin(), doubles.begin() + count, block, SampleFromDouble);
         } else {
-            frames = sf_readf_int(file.get(), samples.data(), framesPerBlock);
+            frames = sf_readf_int(file.get(), block, framesPerBlock);
         }
         const auto count = static_cast<std::uint32_t>(frames) * channels;
         for (std::uint32_t i = 0; i < count; ++i)
-            samples[i] = static_cast<int>(static_cast<std::uint32_t>(samples[i]) & g_nSampleMask);
-        g_pReaderRing->Write(samples.data(), count);
+            block[i] = static_cast<int>(static_cast<std::uint32_t>(block[i]) & g_nSampleMask);
+        if (direct)
+            g_pReaderRing->CommitWrite(count);
+        else
+            g_pReaderRing->Write(block, count);
         // A short read is the end of the file, a truncation or a read error alike.
         if (frames < static_cast<sf_count_t>(framesPerBlock))
             break;

@@ -72,6 +72,27 @@ TEST(RingBuffer, ShortWriteTakesWhatFits)
     EXPECT_EQ(out, Sequence(0, 7));
 }
 
+TEST(RingBuffer, InPlaceWriteIsOfferedOnlyWhereItFitsWithoutWrapping)
+{
+    SampleRing ring(16);
+    std::vector<int> scratch(10);
+    ring.Write(Sequence(0, 10).data(), 10);
+    ring.Read(scratch.data(), 10, 0);  // positions at 10: 6 slots before the end, 15 free
+
+    EXPECT_EQ(ring.ContiguousWriteSpace(7), nullptr) << "would wrap";
+    int* space = ring.ContiguousWriteSpace(6);
+    ASSERT_NE(space, nullptr);
+    std::iota(space, space + 6, 50);
+    ring.CommitWrite(6);
+    EXPECT_EQ(ring.Available(0), 6u);
+    ASSERT_NE(ring.ContiguousWriteSpace(9), nullptr) << "the write position wrapped to the start";
+    EXPECT_EQ(ring.ContiguousWriteSpace(10), nullptr) << "only 9 slots are free";
+
+    std::vector<int> out(6);
+    ring.Read(out.data(), 6, 0);
+    EXPECT_EQ(out, Sequence(50, 6));
+}
+
 TEST(RingBuffer, ResetEmptiesTheRing)
 {
     SampleRing ring(16);
