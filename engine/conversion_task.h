@@ -3,6 +3,7 @@
 #include "engine/ring_buffer.h"
 #include "platform/shared_flag.h"
 
+#include <QIODevice>
 #include <QString>
 
 #include <cstdint>
@@ -14,9 +15,24 @@ inline constexpr std::int32_t kOutputTypeMp3 = 2;
 // Copies carry every field, the running flags with their current values.
 class CConversionTask {
 public:
+    // Converts the file on three threads: effects and encoder on their own, the decode on the caller's.
+    // The task must outlive both stage threads. 1 when the source was decoded to its end or until a
+    // stop, 0 on failure (the batch is then stopped).
+    int Convert();
+
     // Reads m_strSource into g_pReaderRing until end of file or until the batch stops.
     // 1 when the file was opened, 0 when it could not be (after posting the error line).
     int Decode();
+
+    // The effects thread: g_pReaderRing through channels, rate, lowpass and highpass into g_pEffectsRing.
+    // Starts the encoder thread once its chain is built. 1 after the chain has flowed, 0 on failure.
+    int RunEffects();
+
+    // The encoder thread: m_pRing into the MP3 file m_strDest, tagged at the end.
+    void RunEncoder();
+    int EncodeMp3();
+
+    float AudioSeconds(std::uint64_t samples) const;
 
     QString m_strSource;
     std::int32_t m_nSourceType = -1;
@@ -35,3 +51,6 @@ public:
 
     SampleRing* m_pRing = nullptr;  // the ring the encoder reads; not owned
 };
+
+// Opens and closes the file; on failure posts "File Error: " with the system's reason.
+bool CheckSource(const QString& path, QIODevice::OpenMode mode);
