@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
+
 namespace {
 
 template <typename Sample, typename WriteFn>
@@ -34,4 +37,17 @@ void WriteSoundFile(const QString& path, int format, int channels, int rate, con
 void WriteSoundFile(const QString& path, int format, int channels, int rate, const std::vector<double>& samples)
 {
     Write(path, format, channels, rate, samples, sf_write_double);
+}
+
+void WriteToneFile(const QString& path, int rate, const std::vector<Tone>& channels, double seconds)
+{
+    const auto frames = static_cast<std::size_t>(seconds * rate);
+    std::vector<double> samples(frames * channels.size());
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        for (std::size_t ch = 0; ch < channels.size(); ++ch) {
+            const double phase = 2 * std::numbers::pi * channels[ch].hz * static_cast<double>(frame) / rate;
+            samples[frame * channels.size() + ch] = channels[ch].amplitude * std::sin(phase);
+        }
+    }
+    WriteSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, static_cast<int>(channels.size()), rate, samples);
 }
