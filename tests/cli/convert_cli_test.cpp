@@ -1,9 +1,9 @@
 #include "support/mp3_probe.h"
+#include "support/run_tool.h"
 #include "support/wav_fixture.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -35,11 +35,8 @@ protected:
     {
         for (QString& argument : arguments)
             argument.replace(QStringLiteral("<dir>"), m_dir.path());
-        QProcess process;
-        process.start(QStringLiteral(QUORBEL_CONVERT), arguments);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        const ToolResult tool = RunTool(QStringLiteral(QUORBEL_CONVERT), arguments);
+        return {tool.exitCode, QString::fromUtf8(tool.out), QString::fromUtf8(tool.err)};
     }
 
     QTemporaryDir m_dir;

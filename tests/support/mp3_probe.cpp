@@ -1,9 +1,9 @@
 #include "mp3_probe.h"
 
 #include "platform/native_path.h"
+#include "run_tool.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <sndfile.h>
@@ -28,7 +28,7 @@ DecodedMp3 DecodeMp3(const QString& path)
     DecodedMp3 decoded;
     QTemporaryDir dir;
     const QString wav = dir.filePath(QStringLiteral("decoded.wav"));
-    if (QProcess::execute(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-w"), wav, path}) != 0)
+    if (RunTool(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-w"), wav, path}).exitCode != 0)
         return decoded;
     SF_INFO info{};
     SNDFILE* file = sf_open(platform::NarrowPath(wav).constData(), SFM_READ, &info);
@@ -44,14 +44,11 @@ DecodedMp3 DecodeMp3(const QString& path)
 
 int Mp3BitrateKbps(const QString& path)
 {
-    QProcess ffprobe;
-    ffprobe.start(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
-                                              QStringLiteral("a:0"), QStringLiteral("-show_entries"),
-                                              QStringLiteral("stream=bit_rate"), QStringLiteral("-of"),
-                                              QStringLiteral("default=noprint_wrappers=1:nokey=1"), path});
-    if (!ffprobe.waitForFinished(30000))
-        return 0;
-    return static_cast<int>(ffprobe.readAllStandardOutput().trimmed().toLong() / 1000);
+    const ToolResult ffprobe = RunTool(QStringLiteral("ffprobe"),
+                                       {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                                        QStringLiteral("a:0"), QStringLiteral("-show_entries"), QStringLiteral("stream=bit_rate"),
+                                        QStringLiteral("-of"), QStringLiteral("default=noprint_wrappers=1:nokey=1"), path});
+    return static_cast<int>(ffprobe.out.trimmed().toLong() / 1000);
 }
 
 bool HasInfoTag(const QString& path)
