@@ -70,3 +70,10 @@ bool CConsoleBatchState::IsDone() const
     const std::lock_guard lock(m_mutex);
     return m_bDone;
 }
+
+void CConsoleBatchState::PostErrorBox(const QString& text)
+{
+    const std::lock_guard lock(m_mutex);
+    ClearProgressLine();
+    std::fprintf(stderr, "quorbel-convert: %s\n", qUtf8Printable(text));
+}

@@ -18,6 +18,7 @@ public:
     void SetCaption(const QString& caption) override;
     void SetFileLabels(const QString& source, const QString& dest) override;
     void StartClockTimer() override;
+    void PostErrorBox(const QString& text) override;
 
     bool IsDone() const;
 

@@ -28,6 +28,9 @@ public:
     virtual void SetCaption(const QString& caption) = 0;
     virtual void SetFileLabels(const QString& source, const QString& dest) = 0;
     virtual void StartClockTimer() = 0;
+    // An error message box, shown by the window's own thread; the worker does not wait for it, so a
+    // window that is waiting for that worker cannot deadlock.
+    virtual void PostErrorBox(const QString& text) = 0;
 
     bool IsRunning() const { return m_bRunning.IsSet(); }
 

@@ -3,7 +3,6 @@
 #include "engine/batch_state.h"
 #include "engine/conversion_task.h"
 #include "lame_enc/lame_enc.h"
-#include "platform/message_box.h"
 #include "platform/native_path.h"
 #include "platform/shared_module.h"
 #include "platform/tick.h"
@@ -122,14 +121,14 @@ int CConversionTask::EncodeMp3()
     void* module = platform::LoadModule(EncoderModuleName().c_str());
     if (!module) {
         g_pConvProg->PostLog(QStringLiteral("Error loading lame_enc.dll"), kLogError);
-        platform::ShowMessageBox(QStringLiteral("Error Loading Lame_enc.dll"), platform::MessageIcon::Error);
+        g_pConvProg->PostErrorBox(QStringLiteral("Error Loading Lame_enc.dll"));
         batch.m_bRunning.Set(false);
         return 0;
     }
     const LameEntries lame = ResolveEntries(module);
     if (!lame.HasRequired()) {
         g_pConvProg->PostLog(QStringLiteral("Unable to get LAME interfaces"), kLogError);
-        platform::ShowMessageBox(QStringLiteral("Unable to Get LAME Interfaces"), platform::MessageIcon::Error);
+        g_pConvProg->PostErrorBox(QStringLiteral("Unable to Get LAME Interfaces"));
         batch.m_bRunning.Set(false);
         return 0;
     }

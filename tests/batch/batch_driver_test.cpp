@@ -203,7 +203,7 @@ TEST_P(BatchFailure, EndsTheBatchWithTheFailureLine)
     EXPECT_EQ(log.last(), QStringLiteral("Converting status: ERROR."));
     EXPECT_EQ(log.count(kSeparator), 1);
     EXPECT_EQ(m_state.DoneCount(), 0);
-    EXPECT_EQ(m_messageBoxes, *c.messageBox ? std::vector<QString>{QString::fromUtf8(c.messageBox)} : std::vector<QString>{});
+    EXPECT_EQ(m_state.ErrorBoxes(), *c.messageBox ? std::vector<QString>{QString::fromUtf8(c.messageBox)} : std::vector<QString>{});
     if (c.outputKept) {
         EXPECT_TRUE(HasInfoTag(dest));
         EXPECT_TRUE(DecodeMp3(dest).ok);

@@ -3,7 +3,6 @@
 #include "batch/batch_driver.h"
 #include "batch/task_builder.h"
 #include "engine/mp3_encoder.h"
-#include "platform/message_box.h"
 #include "settings/encoder_settings.h"
 #include "support/recording_batch_state.h"
 #include "support/wav_fixture.h"
@@ -22,11 +21,9 @@ protected:
         g_encoderSettings = EncoderSettings{};
         g_encoderSettings.DesDir = OutPath(QString());
         SetEncoderModuleName(kEncoderModuleName);
-        platform::SetMessageBoxHandler([this](const QString& text, platform::MessageIcon) { m_messageBoxes.push_back(text); });
     }
     ~BatchFixture() override
     {
-        platform::SetMessageBoxHandler(nullptr);
         SetEncoderModuleName(kEncoderModuleName);
         DestroySampleRings();
     }
@@ -73,5 +70,4 @@ protected:
 
     QTemporaryDir m_dir;
     CRecordingBatchState m_state;
-    std::vector<QString> m_messageBoxes;
 };

@@ -88,3 +88,15 @@ QString CRecordingBatchState::DestLabel() const
     const std::lock_guard lock(m_mutex);
     return m_strDestLabel;
 }
+
+void CRecordingBatchState::PostErrorBox(const QString& text)
+{
+    const std::lock_guard lock(m_mutex);
+    m_errorBoxes.push_back(text);
+}
+
+std::vector<QString> CRecordingBatchState::ErrorBoxes() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_errorBoxes;
+}

@@ -29,6 +29,7 @@ public:
     void SetCaption(const QString& caption) override;
     void SetFileLabels(const QString& source, const QString& dest) override;
     void StartClockTimer() override;
+    void PostErrorBox(const QString& text) override;
 
     std::vector<LogLine> LogLines() const;
     std::vector<Progress> ProgressReports() const;
@@ -37,6 +38,7 @@ public:
     QString Caption() const;
     QString SourceLabel() const;
     QString DestLabel() const;
+    std::vector<QString> ErrorBoxes() const;
 
 private:
     mutable std::mutex m_mutex;
@@ -47,4 +49,5 @@ private:
     QString m_strCaption;
     QString m_strSourceLabel;
     QString m_strDestLabel;
+    std::vector<QString> m_errorBoxes;
 };
