@@ -159,7 +159,7 @@ int main(int argc, char** argv)
     std::printf("SortRows by Last Modified (text)     : %8.1f ms\n", sortModified);
     std::printf("SortRows by Size(MB) (numeric)       : %8.1f ms\n", sortSize);
     std::printf("SortRows by Frequency (numeric)      : %8.1f ms\n", sortRate);
-    std::printf("select every 2nd row (SetAllItemStates): %6.1f ms\n", selectChecked);
+    std::printf("SetAllItemStates, every 2nd row      : %8.1f ms\n", selectChecked);
     std::printf("SortRows by Name, every 2nd selected : %8.1f ms\n", sortNameSelected);
     std::printf("ApplyRowColors                       : %8.1f ms\n", colors);
     std::printf("scroll to the end and paint          : %8.1f ms\n", paint);

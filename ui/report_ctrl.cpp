@@ -109,7 +109,6 @@ CReportCtrl::~CReportCtrl() = default;
 
 void CReportCtrl::SetExtendedStyle(unsigned style)
 {
-    m_nExtendedStyle = style | kReportFullRowSelect | kReportSubItemImages;
     setShowGrid((style & kReportGridLines) != 0);
     m_pHeader->setSectionsMovable((style & kReportHeaderDragDrop) != 0);
 }

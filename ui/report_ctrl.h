@@ -38,8 +38,8 @@ public:
     // Column 0's text when an edit on column 0 started; the owner reads it on a commit and may set it.
     QString editOldText;
 
+    // Grid lines and header drag-and-drop take effect; the other bits are accepted.
     void SetExtendedStyle(unsigned style);
-    unsigned GetExtendedStyle() const { return m_nExtendedStyle; }
     // The lists stay the owner's and may grow while in use; images are indexes into them.
     void SetSmallImageList(const QList<QIcon>* pImages);
     void SetHeaderImageList(const QList<QIcon>* pImages);
@@ -129,7 +129,6 @@ private:
     CReportModel* m_pModel;
     CReportHeader* m_pHeader;
     CReportEditor* m_pEditor;
-    unsigned m_nExtendedStyle = kReportFullRowSelect | kReportSubItemImages;
     int m_bShowTips = 0;
     std::vector<ColumnState> m_columns;  // at the columns' indexes, not their display positions
     std::vector<int> m_editableColumns;  // in Tab order

@@ -34,20 +34,14 @@ void CReportEditor::Open(const QRect& rect, const QString& text, Alignment align
         m_pBox->hide();
         m_pBox->installEventFilter(this);
     }
-    m_nAlignment = alignment;
     static constexpr Qt::Alignment kAlignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
     m_pBox->setAlignment(kAlignments[alignment] | Qt::AlignVCenter);
     m_pBox->setFont(font);
-    Move(rect);
+    m_pBox->setGeometry(rect);
     m_pBox->setText(text);
     m_pBox->show();
     m_pBox->setSelection(0, NameLength(text));
     m_pBox->setFocus(Qt::OtherFocusReason);
-}
-
-void CReportEditor::Move(const QRect& rect)
-{
-    m_pBox->setGeometry(rect);
 }
 
 void CReportEditor::Hide()

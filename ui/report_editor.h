@@ -25,10 +25,8 @@ public:
 
     // Shows the box over rect with the text, its name part selected, and gives it the focus.
     void Open(const QRect& rect, const QString& text, Alignment alignment, const QFont& font);
-    void Move(const QRect& rect);
     void Hide();
     QString Text() const;
-    Alignment CurrentAlignment() const { return m_nAlignment; }
     QLineEdit* Box() const { return m_pBox; }
 
 signals:
@@ -40,5 +38,4 @@ protected:
 private:
     QWidget* m_pHost;
     QLineEdit* m_pBox = nullptr;  // owned by the host
-    Alignment m_nAlignment = kLeft;
 };

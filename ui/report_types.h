@@ -34,7 +34,8 @@ enum : unsigned {
     RS_UNFOCUSED = 64,
 };
 
-// Extended list styles the owner may ask for; full-row select and sub-item images are always on.
+// Extended list styles the owner may ask for. Full-row select and sub-item images are always on; Qt always
+// double-buffers and has no info tips of its own, so those two bits change nothing.
 enum : unsigned {
     kReportGridLines = 0x01,
     kReportSubItemImages = 0x02,
