@@ -42,9 +42,8 @@ private slots:
     void shortLoadNeverShowsTheDialog()
     {
         m_dlg->Arm(nullptr, 500);
-        QTest::qWait(200);
         m_dlg->EndLoad();
-        QTest::qWait(500);
+        QTest::qWait(800);
         QVERIFY(m_dlg->isHidden());
     }
 
@@ -52,7 +51,6 @@ private slots:
     {
         m_dlg->Arm(nullptr, 500);
         QVERIFY(m_dlg->windowTitle().isEmpty());
-        QTest::qWait(200);
         QVERIFY(m_dlg->isHidden());
         QTRY_VERIFY_WITH_TIMEOUT(m_dlg->isVisible(), 2000);
 
