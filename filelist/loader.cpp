@@ -1,0 +1,126 @@
+#include "filelist/file_item.h"
+#include "filelist/main_window.h"
+#include "ui/report_ctrl.h"
+
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+
+#include <stdexcept>
+
+namespace {
+
+// Shown in the open-file dialog as "Wav File (*.wav)"; the pattern itself matches .wav in any letter case,
+// which a file system that tells cases apart would not do with "*.wav".
+constexpr int kLoadingDialogDelayMs = 500;
+constexpr int kStatusTimerMs = 100;
+
+const QString kWavFilter = QStringLiteral("Wav File (*.wav) (*.[wW][aA][vV])");
+
+QStringList ShowOpenFileDialog(QWidget* owner)
+{
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilter(kWavFilter);
+    dialog.setDefaultSuffix(QStringLiteral("wav"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+}  // namespace
+
+void CNorvDlg::OnAddFiles()
+{
+    StopLoad();
+    m_pLoaderThread = QThread::create([this] { LoadFiles(); });
+    m_pLoaderThread->start();
+}
+
+void CNorvDlg::StopLoad()
+{
+    ClearLoading();
+    WaitForLoaderThread();
+}
+
+void CNorvDlg::WaitForLoaderThread()
+{
+    QThread* pThread = m_pLoaderThread;
+    if (!pThread)
+        return;
+    // This thread goes on serving the loader's requests meanwhile, or neither would ever go on; user input
+    // waits, so that no new command starts halfway. No forced stop: a thread killed in the middle of a
+    // request would leave the list half-changed.
+    if (!pThread->isFinished()) {
+        QEventLoop loop;
+        connect(pThread, &QThread::finished, &loop, &QEventLoop::quit);
+        if (!pThread->isFinished())
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    // A call made from within the loop above may have released the thread already.
+    if (m_pLoaderThread != pThread)
+        return;
+    pThread->wait();
+    delete pThread;
+    m_pLoaderThread = nullptr;
+}
+
+void CNorvDlg::BeginLoadingUi()
+{
+    m_pLoadingDlg->Arm(this, kLoadingDialogDelayMs);
+    m_bLoading.store(1, std::memory_order_release);
+}
+
+void CNorvDlg::LoadFiles()
+{
+    bool bStarted = false;
+    try {
+        const QStringList paths =
+            OnWindowThread([this] { return chooseFiles ? chooseFiles(this) : ShowOpenFileDialog(this); });
+        if (paths.isEmpty())
+            return;
+        OnWindowThread([this] {
+            m_pList->setUpdatesEnabled(false);
+            BeginLoadingUi();
+            setWindowTitle(QStringLiteral("Loading files, this may takes up to minutes, please wait..."));
+        });
+        bStarted = true;
+        for (const QString& path : paths) {
+            int iconCache = -1;
+            const QFileInfo found(path);
+            if (m_bLoading.load(std::memory_order_acquire) == 0)
+                break;
+            if (found.isFile())
+                FillRow(found, iconCache);
+        }
+        OnWindowThread([this] { EndOfLoad(); });
+    } catch (const std::exception&) {
+        OnWindowThread([this, bStarted] {
+            QMessageBox::critical(this, kAppTitle, QStringLiteral("An Error Occurred While Loading Files!"));
+            // Leaves the window usable again; the rows added so far stay.
+            if (bStarted) {
+                m_bLoading.store(0, std::memory_order_release);
+                m_pLoadingDlg->EndLoad();
+                m_pList->setUpdatesEnabled(true);
+                setWindowTitle(kAppTitle);
+            }
+        });
+    }
+}
+
+void CNorvDlg::EndOfLoad()
+{
+    m_pLoadingDlg->EndLoad();
+    ShowListTotals();
+    m_pStatusPanes[1]->setText(QStringLiteral(" No file selected"));
+    m_pStatusPanes[1]->setToolTip(QStringLiteral("No file selected"));
+    m_pList->SortRows(0, m_pList->CountItems(RS_ANY) - 1, true);
+    m_pList->setUpdatesEnabled(true);
+    if (m_pList->sortInfo.isEmpty())
+        throw std::logic_error("no sort key");
+    SetHeaderArrows(m_pList->sortInfo.front().column, m_pList->sortInfo.front().ascending);
+    m_bLoading.store(0, std::memory_order_release);
+    m_statusTimer.start(kStatusTimerMs);
+    setWindowTitle(kAppTitle);
+}
