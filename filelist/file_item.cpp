@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileIconProvider>
+#include <QMimeDatabase>
 #include <QLabel>
 #include <QMessageBox>
 
@@ -77,15 +78,14 @@ int CNorvDlg::OnAddRow()
 
 int CNorvDlg::SmallIconIndex(const QFileInfo& file)
 {
-    const QIcon icon = QFileIconProvider().icon(file);
-    // Theme icons are shared by name, so files of one kind share one image.
-    if (!icon.name().isEmpty()) {
-        for (qsizetype index = 0; index < m_smallIcons.size(); ++index)
-            if (m_smallIcons[index].name() == icon.name())
-                return static_cast<int>(index);
-    }
-    m_smallIcons.append(icon);
-    return static_cast<int>(m_smallIcons.size() - 1);
+    // Files of one kind share one image, looked up once: the lookup decodes the theme's images.
+    const QString kind = QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension).name();
+    if (const auto found = m_iconIndexByKind.constFind(kind); found != m_iconIndexByKind.constEnd())
+        return *found;
+    m_smallIcons.append(QFileIconProvider().icon(file));
+    const auto index = static_cast<int>(m_smallIcons.size() - 1);
+    m_iconIndexByKind.insert(kind, index);
+    return index;
 }
 
 void CNorvDlg::FillRow(const QFileInfo& found, int& iconCache)

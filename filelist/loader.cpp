@@ -91,8 +91,10 @@ void CNorvDlg::LoadFiles()
             const QFileInfo found(path);
             if (m_bLoading.load(std::memory_order_acquire) == 0)
                 break;
+            // One trip to the window thread per file: every cell update of the row would be one otherwise,
+            // which made a load of many files many times slower than reading their headers.
             if (found.isFile())
-                FillRow(found, iconCache);
+                OnWindowThread([this, &found, &iconCache] { FillRow(found, iconCache); });
         }
         OnWindowThread([this] { EndOfLoad(); });
     } catch (const std::exception&) {

@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QIcon>
+#include <QHash>
 #include <QList>
 #include <QMetaObject>
 #include <QStringList>
@@ -110,6 +111,7 @@ private:
     QLabel* m_pStatusPanes[3];
     CProcessing* m_pLoadingDlg;
     QList<QIcon> m_smallIcons;  // the list's small images; grows as new file kinds are found
+    QHash<QString, int> m_iconIndexByKind;  // MIME type name to its image in m_smallIcons
     QList<QIcon> m_headerIcons;  // none, ascending, descending
     QTimer m_statusTimer;
     QThread* m_pLoaderThread = nullptr;
@@ -117,7 +119,7 @@ private:
     // 1 while a load runs (and while the removal and selection commands work); any thread clears it to stop
     // the load at its next check. Release stores, acquire loads.
     std::atomic<int> m_bLoading{0};
-    // The row the loader thread is filling; loader thread only.
+    // The row being filled, on the window thread at the loader's request.
     int m_nCurrentRow = -1;
 
     // The list totals: added to by the loader thread, taken from by the removal commands on the window
