@@ -11,6 +11,10 @@
 
 namespace {
 
+// The longest the window thread fills rows in one go during a load.
+constexpr qint64 kFillSliceMs = 8;
+
+
 // Shown in the open-file dialog as "Wav File (*.wav)"; the pattern itself matches .wav in any letter case,
 // which a file system that tells cases apart would not do with "*.wav".
 constexpr int kLoadingDialogDelayMs = 500;
@@ -86,15 +90,22 @@ void CNorvDlg::LoadFiles()
             setWindowTitle(QStringLiteral("Loading files, this may takes up to minutes, please wait..."));
         });
         bStarted = true;
-        for (const QString& path : paths) {
-            int iconCache = -1;
-            const QFileInfo found(path);
-            if (m_bLoading.load(std::memory_order_acquire) == 0)
-                break;
-            // One trip to the window thread per file: every cell update of the row would be one otherwise,
-            // which made a load of many files many times slower than reading their headers.
-            if (found.isFile())
-                OnWindowThread([this, &found, &iconCache] { FillRow(found, iconCache); });
+        // Rows are filled on the window thread, several files per trip: a trip per cell update, or even per
+        // file, made a load many times slower than reading the headers. A trip lasts a few milliseconds at
+        // most, so the window keeps answering the user (and the loading dialog's Cancel) meanwhile.
+        qsizetype next = 0;
+        while (next < paths.size() && m_bLoading.load(std::memory_order_acquire) != 0) {
+            OnWindowThread([this, &paths, &next] {
+                QElapsedTimer slice;
+                slice.start();
+                do {
+                    int iconCache = -1;
+                    const QFileInfo found(paths[next++]);
+                    if (found.isFile())
+                        FillRow(found, iconCache);
+                } while (next < paths.size() && slice.elapsed() < kFillSliceMs
+                         && m_bLoading.load(std::memory_order_acquire) != 0);
+            });
         }
         OnWindowThread([this] { EndOfLoad(); });
     } catch (const std::exception&) {
