@@ -334,11 +334,7 @@ private slots:
 
     void deleteDuringALoadEndsItAndKeepsTheTotals()
     {
-        QStringList paths;
-        for (int file = 0; file < 5; ++file) {
-            paths << Path(u"f%1.wav"_s.arg(file));
-            WriteSilentWav(paths.back(), 8000, 1, 8000 * (file + 1));
-        }
+        const QStringList paths = SilentFiles(5);
         // The user selects the first row and presses Delete while the third file is being added.
         connect(List()->model(), &QAbstractItemModel::rowsInserted, this, [this] {
             if (List()->model()->rowCount() == 3)
@@ -366,11 +362,7 @@ private slots:
 
     void removeLeavesTheOtherRowsInOrder()
     {
-        QStringList paths;
-        for (int file = 0; file < 6; ++file) {
-            paths << Path(u"f%1.wav"_s.arg(file));
-            WriteSilentWav(paths.back(), 8000, 1, 8000 * (file + 1));
-        }
+        const QStringList paths = SilentFiles(6);
         AddFiles(paths);
         ClickRow(1, Qt::NoModifier);
         ClickRow(3, Qt::ControlModifier);
@@ -472,6 +464,17 @@ private slots:
     }
 
 private:
+    // f0.wav, f1.wav, ...: mono 8 kHz files of 1, 2, ... seconds.
+    QStringList SilentFiles(int count)
+    {
+        QStringList paths;
+        for (int file = 0; file < count; ++file) {
+            paths << Path(u"f%1.wav"_s.arg(file));
+            WriteSilentWav(paths.back(), 8000, 1, 8000 * (file + 1));
+        }
+        return paths;
+    }
+
     // Starts the main window as the application does, replacing the one open.
     void OpenWindow()
     {
