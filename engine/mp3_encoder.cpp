@@ -120,16 +120,14 @@ int CConversionTask::EncodeMp3()
     CBatchState& batch = *g_pConvProg;
     void* module = platform::LoadModule(EncoderModuleName().c_str());
     if (!module) {
-        g_pConvProg->PostLog(QStringLiteral("Error loading lame_enc.dll"), kLogError);
-        g_pConvProg->PostErrorBox(QStringLiteral("Error Loading Lame_enc.dll"));
-        batch.m_bRunning.Set(false);
+        Fail(QStringLiteral("Error loading lame_enc.dll"));
+        batch.PostErrorBox(QStringLiteral("Error Loading Lame_enc.dll"));
         return 0;
     }
     const LameEntries lame = ResolveEntries(module);
     if (!lame.HasRequired()) {
-        g_pConvProg->PostLog(QStringLiteral("Unable to get LAME interfaces"), kLogError);
-        g_pConvProg->PostErrorBox(QStringLiteral("Unable to Get LAME Interfaces"));
-        batch.m_bRunning.Set(false);
+        Fail(QStringLiteral("Unable to get LAME interfaces"));
+        batch.PostErrorBox(QStringLiteral("Unable to Get LAME Interfaces"));
         return 0;
     }
 
