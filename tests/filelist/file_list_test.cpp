@@ -5,6 +5,7 @@
 #include "filelist/main_window.h"
 #include "ui/report_ctrl.h"
 #include "settings/encoder_settings.h"
+#include "support/modal_answer.h"
 #include "ui/app_profile.h"
 #include "ui/report_model.h"
 
@@ -316,7 +317,8 @@ private slots:
         broken.write(QByteArray(100, 'x'));
         broken.close();
 
-        AnswerNextMessageBox();
+        m_strBoxText.clear();
+        AnswerNextMessageBox(QMessageBox::NoButton, &m_strBoxText);
         m_dlg->chooseFiles = [this, chooserFails](QWidget*) {
             if (chooserFails)
                 throw std::bad_alloc();
@@ -407,7 +409,8 @@ private slots:
         QTest::keyClick(box, Qt::Key_Home);
         QTest::keyClick(box, Qt::Key_End, Qt::ShiftModifier);
         QTest::keyClicks(box, newName);
-        AnswerNextMessageBox();
+        m_strBoxText.clear();
+        AnswerNextMessageBox(QMessageBox::NoButton, &m_strBoxText);
         QTest::keyClick(box, Qt::Key_Return);
 
         QCOMPARE(m_strBoxText, renamed ? QString() : u"Fail to Rename File!"_s);
@@ -495,22 +498,6 @@ private:
         for (int row = 0; row < List()->CountItems(RS_ANY); ++row)
             names << List()->GetItemText(row, kColName);
         return names;
-    }
-
-    // The next message box records its text into m_strBoxText and is answered with its default button.
-    void AnswerNextMessageBox()
-    {
-        m_strBoxText.clear();
-        auto* answer = new QTimer(this);
-        connect(answer, &QTimer::timeout, this, [this, answer] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            m_strBoxText = box->text();
-            box->defaultButton() ? box->defaultButton()->click() : box->button(QMessageBox::Ok)->click();
-            answer->deleteLater();
-        });
-        answer->start(0);
     }
 
     CReportCtrl* List() const { return m_dlg->List(); }

@@ -2,6 +2,7 @@
 #include "batch/task_builder.h"
 #include "engine/mp3_encoder.h"
 #include "settings/encoder_settings.h"
+#include "support/modal_answer.h"
 #include "support/mp3_probe.h"
 #include "support/wav_fixture.h"
 
@@ -20,22 +21,6 @@
 namespace {
 
 constexpr int kBatchTimeoutMs = 30000;
-
-// Presses `button` in the next message box that opens, and records its text.
-void AnswerNextMessageBox(QMessageBox::StandardButton button, QString* text = nullptr)
-{
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, button, text] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        if (text)
-            *text = box->text();
-        box->button(button)->click();
-        poll->deleteLater();
-    });
-    poll->start(20);
-}
 
 }  // namespace
 
