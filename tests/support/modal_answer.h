@@ -10,10 +10,11 @@
 
 // Acts on the next modal window of type Window that opens, as a user would, once it is the active modal
 // window. Call before the action that opens it: a modal window blocks the test until it is answered.
+// The wait ends with `context` when given, so a window that never came cannot be answered by a later test.
 template <typename Window>
-void AnswerNextModal(std::function<void(Window&)> answer)
+void AnswerNextModal(std::function<void(Window&)> answer, QObject* context = nullptr)
 {
-    auto* poll = new QTimer;
+    auto* poll = new QTimer(context);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, answer = std::move(answer)] {
         auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
         if (!window)
