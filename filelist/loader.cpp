@@ -2,10 +2,12 @@
 #include "filelist/main_window.h"
 #include "ui/report_ctrl.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QUrl>
 
 #include <stdexcept>
 
@@ -13,14 +15,13 @@ namespace {
 
 // The longest the window thread fills rows in one go during a load.
 constexpr qint64 kFillSliceMs = 8;
-
-
-// Shown in the open-file dialog as "Wav File (*.wav)"; the pattern itself matches .wav in any letter case,
-// which a file system that tells cases apart would not do with "*.wav".
 constexpr int kLoadingDialogDelayMs = 500;
 constexpr int kStatusTimerMs = 100;
 
-const QString kWavFilter = QStringLiteral("Wav File (*.wav) (*.[wW][aA][vV])");
+// Shown in the open-file dialog as "Wav File (*.wav)"; the pattern itself matches .wav in any letter case,
+// which a file system that tells cases apart would not do with "*.wav".
+const QString kWavPattern = QStringLiteral("*.[wW][aA][vV]");
+const QString kWavFilter = QStringLiteral("Wav File (*.wav) (%1)").arg(kWavPattern);
 
 QStringList ShowOpenFileDialog(QWidget* owner)
 {
@@ -37,8 +38,31 @@ QStringList ShowOpenFileDialog(QWidget* owner)
 
 void CNorvDlg::OnAddFiles()
 {
+    StartLoader({});
+}
+
+void CNorvDlg::AddDroppedFiles(const QList<QUrl>& urls)
+{
+    QStringList dropped;
+    for (const QUrl& url : urls) {
+        const QFileInfo item(url.toLocalFile());
+        if (item.isDir()) {
+            // Only the folder's own WAV files: a dropped music library must not pull in every subfolder.
+            const QDir folder(item.absoluteFilePath());
+            for (const QString& name : folder.entryList({kWavPattern}, QDir::Files, QDir::Name))
+                dropped << folder.filePath(name);
+        } else if (item.isFile() && item.suffix().compare(u"wav", Qt::CaseInsensitive) == 0) {
+            dropped << item.absoluteFilePath();
+        }
+    }
+    if (!dropped.isEmpty())
+        StartLoader(dropped);
+}
+
+void CNorvDlg::StartLoader(const QStringList& dropped)
+{
     StopLoad();
-    m_pLoaderThread = QThread::create([this] { LoadFiles(); });
+    m_pLoaderThread = QThread::create([this, dropped] { LoadFiles(dropped); });
     m_pLoaderThread->start();
 }
 
@@ -76,12 +100,13 @@ void CNorvDlg::BeginLoadingUi()
     m_bLoading.store(1, std::memory_order_release);
 }
 
-void CNorvDlg::LoadFiles()
+void CNorvDlg::LoadFiles(const QStringList& dropped)
 {
     bool bStarted = false;
     try {
-        const QStringList paths =
-            OnWindowThread([this] { return chooseFiles ? chooseFiles(this) : ShowOpenFileDialog(this); });
+        const QStringList paths = !dropped.isEmpty() ? dropped : OnWindowThread([this] {
+            return chooseFiles ? chooseFiles(this) : ShowOpenFileDialog(this);
+        });
         if (paths.isEmpty())
             return;
         OnWindowThread([this] {

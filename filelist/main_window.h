@@ -22,6 +22,9 @@
 class CConvProg;
 class CReportCtrl;
 class QLabel;
+class QAction;
+class QToolBar;
+class QUrl;
 
 // Sent by the loader thread, synchronously, to append an empty row; the event type keeps the system's number.
 inline constexpr int WM_FILELIST_ADDROW = 1125;
@@ -35,8 +38,18 @@ inline constexpr int ID_FILE_PROPERTIES = 32855;
 inline constexpr int ID_FILE_ADDFILES = 32861;
 inline constexpr int ID_CONVERT_SELECTED = 32873;
 inline constexpr int ID_CONVERT_ALL = 32874;
+inline constexpr int ID_OPTIONS = 32875;
+inline constexpr int ID_APP_ABOUT = 32889;
 
-// The main window: the file list with its totals and status panes, and the loader of Add Files.
+struct ToolBarButton {
+    int id;
+    const char* iconPath;
+    const char* name;  // what a screen reader announces for the picture-only button
+    const char* tooltip;
+};
+
+// The main window: a toolbar over the file list, and three status panes with the list totals, the
+// selection and the settings summary. Closing it saves the settings and the list's layout.
 class CNorvDlg : public CResizeDlg, public CLoadingHost {
     Q_OBJECT
 
@@ -51,9 +64,13 @@ public:
 
     CReportCtrl* List() const { return m_pList; }
     QLabel* StatusPane(int pane) const { return m_pStatusPanes[pane]; }
+    QToolBar* ToolBar() const { return m_pToolBar; }
+    QWidget* StatusBar() const { return m_pStatusBar; }
 
     // Add Files (command 32861, F6): stops a running load and starts a new loader thread.
     void OnAddFiles();
+    // Adds dropped WAV files, and the WAV files directly inside dropped folders, as Add Files would.
+    void AddDroppedFiles(const QList<QUrl>& urls);
     // Waits for the loader thread of the last Add Files to end, serving its requests meanwhile. A load
     // that was told to stop ends after the file it is filling.
     void WaitForLoaderThread();
@@ -66,6 +83,12 @@ public:
     void OnSelectAll();
     // Converts the selected rows, or every row, skipping invalid ones; nothing while a load or sort runs.
     void ConvertFiles(bool selectedOnly);
+    // Options (command 32875, Ctrl+O): the options dialog, then the summary, whatever its result.
+    void OnOptions();
+    // About (command 32889, F1).
+    void OnAbout();
+    // Pane 2: the settings summary as text and tooltip.
+    void ShowSettingsSummary();
 
     void ClearLoading() override { m_bLoading.store(0, std::memory_order_release); }
     void UpdateStatusTexts();
@@ -76,13 +99,28 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // Closing saves the placement (in the base), then the column layout and the sort keys.
     void done(int nResult) override;
-    void reject() override;
+    // The title-bar close and Alt+F4: the window's one way out (see OnClose).
+    void closeEvent(QCloseEvent* event) override;
+    // Enter and Escape do nothing here: neither may close the window.
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
-    // Loader thread.
-    void LoadFiles();
+    void CreateToolBar();
+    void AddToolBarButton(QAction& command, const ToolBarButton& button);
+    void CreateStatusBar();
+    QAction* AddCommand(const QKeySequence& key, const std::function<void()>& handler);
+    void RecalcLayout();
+    void SplitStatusBar();
+    void OnClose();
+
+    // Loader thread; `dropped` are the files to add, or empty to ask the user for them.
+    void StartLoader(const QStringList& dropped);
+    void LoadFiles(const QStringList& dropped);
     void BeginLoadingUi();
     void EndOfLoad();
     void FillRow(const QFileInfo& found, int& iconCache);
@@ -108,12 +146,17 @@ private:
     auto OnWindowThread(Action action) -> std::invoke_result_t<Action>;
 
     CReportCtrl* m_pList;
+    QToolBar* m_pToolBar;
+    QWidget* m_pStatusBar;
     QLabel* m_pStatusPanes[3];
     CProcessing* m_pLoadingDlg;
     QList<QIcon> m_smallIcons;  // the list's small images; grows as new file kinds are found
     QHash<QString, int> m_iconIndexByKind;  // MIME type name to its image in m_smallIcons
     QList<QIcon> m_headerIcons;  // none, ascending, descending
     QTimer m_statusTimer;
+    QTimer m_layoutTimer;  // one layout a second after the window was first placed
+    bool m_bFirstMove = true;
+    int m_bClosing = 0;  // set by the first close request
     QThread* m_pLoaderThread = nullptr;
 
     // 1 while a load runs (and while the removal and selection commands work); any thread clears it to stop
@@ -129,6 +172,9 @@ private:
     double m_dTotalSizeMB = 0;
     double m_dTotalDuration = 0;
 };
+
+// The main window while it exists; the dialogs it opens reach it through this.
+extern CNorvDlg* g_pMainDlg;
 
 template <typename Action>
 auto CNorvDlg::OnWindowThread(Action action) -> std::invoke_result_t<Action>

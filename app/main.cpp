@@ -1,0 +1,7 @@
+#include "app/application.h"
+
+int main(int argc, char** argv)
+{
+    CNorvApp app;
+    return app.Run(argc, argv);
+}
