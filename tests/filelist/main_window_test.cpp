@@ -123,6 +123,21 @@ private slots:
         }
     }
 
+    void screenReadersHearTheTexts()
+    {
+        AddFiles(WriteWavs(1));
+        QAccessibleInterface* table = QAccessible::queryAccessibleInterface(m_dlg->List());
+        QVERIFY(table && table->tableInterface());
+        QCOMPARE(table->text(QAccessible::Name), u"Files"_s);
+        QCOMPARE(table->tableInterface()->cellAt(0, kColName)->text(QAccessible::Name), u"f0.wav"_s);
+        QCOMPARE(table->tableInterface()->cellAt(0, kColFrequency)->text(QAccessible::Name), u"8000 Hz"_s);
+        for (int pane = 0; pane < 3; ++pane) {
+            QAccessibleInterface* label = QAccessible::queryAccessibleInterface(m_dlg->StatusPane(pane));
+            QCOMPARE(label->text(QAccessible::Name), m_dlg->StatusPane(pane)->text());
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(m_dlg.get())->text(QAccessible::Name), u"Quorbel"_s);
+    }
+
     // Each key reaches its command; the effect tells which.
     void shortcuts_data()
     {
