@@ -6,13 +6,14 @@ include(GNUInstallDirs)
 set(QUORBEL_INSTALL_MODULEDIR ${CMAKE_INSTALL_LIBDIR}/quorbel)
 install(TARGETS lame_enc LIBRARY DESTINATION ${QUORBEL_INSTALL_MODULEDIR})
 
-# The encoder stage falls back to dlopen by plain name, which searches the calling program's run path;
-# relative to $ORIGIN, so the installed tree can move. The build tree keeps its module beside the programs.
+# The module loader looks beside the program (the build tree), then in this folder relative to the program's
+# own (the installed tree, wherever it was moved).
 file(RELATIVE_PATH quorbel_module_from_bin
   ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR}/quorbel)
+set_source_files_properties(${PROJECT_SOURCE_DIR}/platform/shared_module.cpp PROPERTIES
+  COMPILE_DEFINITIONS "QUORBEL_MODULE_DIR_FROM_BIN=\"${quorbel_module_from_bin}\"")
 foreach(program IN ITEMS quorbel quorbel-convert)
   if(TARGET ${program})
-    set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/${quorbel_module_from_bin}")
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
 endforeach()

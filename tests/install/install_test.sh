@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the build tree into a scratch prefix and converts a WAV file with the installed converter. Its
-# encoder module must come from the installed tree, found through the program's run path.
+# encoder module must come from the installed tree, found relative to the program.
 # Usage: install_test.sh CMAKE BUILD_DIR BINDIR LIBDIR DATADIR (the last three relative to the prefix)
 set -euo pipefail
 
@@ -37,7 +37,7 @@ grep -q '<svg' "$icon" || fail "no SVG icon at $icon"
 
 mkdir -p "$scratch/home" "$scratch/out"
 sox -n -r 44100 -c 2 "$scratch/tone.wav" synth 2 sine 440 vol 0.5
-# From another folder, with no library path and a home of its own, so nothing but the run path can help.
+# From another folder, with no library path and a home of its own, so only the installed tree can help.
 run_converter() {
   (cd / && env -u LD_LIBRARY_PATH HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" \
      "$converter" -o "$scratch/out" -r 44100 -c stereo -b 128 "$scratch/tone.wav")
