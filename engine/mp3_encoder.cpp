@@ -243,7 +243,9 @@ int CConversionTask::EncodeMp3()
             lame.beCloseStream(stream);
         }
     }
-    file.reset();
+    // The last buffered bytes reach the disk only now: a full disk shows here and nowhere else.
+    if (std::fclose(file.release()) != 0)
+        Fail(QStringLiteral("Output file write error"));
     const QByteArray narrowDest = platform::NarrowPath(m_strDest);
     if (lame.beWriteInfoTag)
         lame.beWriteInfoTag(stream, narrowDest.constData());

@@ -241,23 +241,49 @@ TEST_F(BatchDriver, OutputThatCannotBeCreatedIsAnError)
     EXPECT_EQ(LogTexts().last(), QStringLiteral("Converting status: ERROR."));
 }
 
-TEST_F(BatchDriver, ShortWriteIsAnErrorAndTheFileIsStillClosed)
+namespace {
+
+// Runs `body` with writes beyond `bytes` failing as on a full disk.
+template <typename Body>
+void WithFileSizeLimit(rlim_t bytes, Body body)
 {
-    const CConversionTask task = TaskFor(Source(QStringLiteral("big.wav"), 44100, {{1000, 0.5}, {700, 0.5}}, 10.0));
-    // Writes beyond 20 kB fail as on a full disk.
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
     getrlimit(RLIMIT_FSIZE, &previous);
     rlimit limited = previous;
-    limited.rlim_cur = 20000;
+    limited.rlim_cur = bytes;
     setrlimit(RLIMIT_FSIZE, &limited);
-    Run({task});
+    body();
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
+}
+
+}  // namespace
+
+TEST_F(BatchDriver, ShortWriteIsAnErrorAndTheFileIsStillClosed)
+{
+    const CConversionTask task = TaskFor(Source(QStringLiteral("big.wav"), 44100, {{1000, 0.5}, {700, 0.5}}, 10.0));
+    WithFileSizeLimit(20000, [&] { Run({task}); });
 
     EXPECT_TRUE(LogTexts().contains(QStringLiteral("Output file write error")));
     EXPECT_EQ(LogTexts().last(), QStringLiteral("Converting status: ERROR."));
     EXPECT_LE(QFileInfo(task.m_strDest).size(), 20000);
+}
+
+// The last buffered bytes are written when the file is closed; a disk that fills up just then must not
+// pass for a converted file.
+TEST_F(BatchDriver, DiskFullAtTheCloseIsAnError)
+{
+    const CConversionTask task = TaskFor(ShortSource(QStringLiteral("a.wav")));
+    Run({task});
+    const qint64 wholeSize = QFileInfo(task.m_strDest).size();
+    ASSERT_GT(wholeSize, 0);
+    ASSERT_TRUE(QFile::remove(task.m_strDest));
+
+    WithFileSizeLimit(static_cast<rlim_t>(wholeSize - 1), [&] { Run({task}); });
+
+    EXPECT_TRUE(LogTexts().contains(QStringLiteral("Output file write error"))) << LogTexts().join(u'\n').toStdString();
+    EXPECT_EQ(LogTexts().last(), QStringLiteral("Converting status: ERROR."));
 }
 
 TEST_F(BatchDriver, MissingSecondSourceStopsBeforeTheThird)
