@@ -25,6 +25,13 @@ if(QUORBEL_TSAN)
   target_compile_options(quorbel_flags INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
   target_link_options(quorbel_flags INTERFACE -fsanitize=thread)
 endif()
+# Coverage feedback for libFuzzer in all of our code; the fuzz targets themselves link libFuzzer's main.
+if(QUORBEL_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "QUORBEL_FUZZ needs clang (scripts/fuzz)")
+  endif()
+  target_compile_options(quorbel_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 
 # Executables and the run-time loaded encoder module share one folder, where the encoder stage looks first.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bin)

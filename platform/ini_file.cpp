@@ -80,6 +80,12 @@ bool IniFile::Load(const QString& path)
         if (line.endsWith(u'\r'))
             line.chop(1);
     }
+    // Carriage returns that end the file without a line feed end no line either. One kept would be
+    // saved as a CRLF into a file of bare line feeds, and the next load would take it for that style.
+    if (!text.endsWith(u'\n')) {
+        while (!m_lines.isEmpty() && m_lines.last().endsWith(u'\r'))
+            m_lines.last().chop(1);
+    }
     return true;
 }
 

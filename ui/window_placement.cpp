@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 
 namespace {
 
@@ -21,10 +20,16 @@ PlacementFields Fields(const WindowPlacement& p)
             p.normalLeft, p.normalTop, p.normalRight, p.normalBottom};
 }
 
-// An extent between two stored edges, kept in range whatever the profile holds.
+// Stored edges and extents are held to the bound Qt keeps widget sizes within, so that no edge Qt derives
+// from them (left + width - 1, for one) leaves the int range, whatever the profile holds.
+int Coordinate(std::int32_t nValue)
+{
+    return std::clamp<std::int32_t>(nValue, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
 int Extent(std::int32_t nNear, std::int32_t nFar)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{nFar} - nNear, 0, std::numeric_limits<int>::max()));
+    return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{nFar} - nNear, 0, QWIDGETSIZE_MAX));
 }
 
 }  // namespace
@@ -72,7 +77,7 @@ void ApplyWindowPlacement(QWidget& window, const WindowPlacement& placement)
     Qt::WindowStates state =
         window.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
     window.setWindowState(state);
-    window.setGeometry(placement.normalLeft, placement.normalTop,
+    window.setGeometry(Coordinate(placement.normalLeft), Coordinate(placement.normalTop),
                        Extent(placement.normalLeft, placement.normalRight),
                        Extent(placement.normalTop, placement.normalBottom));
     if (placement.showCmd == kShowMinimized) {
