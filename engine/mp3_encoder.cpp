@@ -170,9 +170,16 @@ int CConversionTask::EncodeMp3()
     std::uint32_t chunk = chunkSamples;
     bool streamOpen = true;
 
+    // One line for a file that cannot be written, however many of the later writes fail as well.
+    bool bWriteFailed = false;
+    const auto writeFailed = [&] {
+        if (!bWriteFailed)
+            Fail(QStringLiteral("Output file write error"));
+        bWriteFailed = true;
+    };
     const auto writeAll = [&](std::uint32_t bytes) {
         if (bytes > 0 && std::fwrite(mp3.data(), 1, bytes, file.get()) != bytes)
-            Fail(QStringLiteral("Output file write error"));
+            writeFailed();
     };
     const auto currentPercents = [&] {
         return std::pair{Percent(batch.m_nFileSamplesDone.load(std::memory_order_relaxed), m_nTotalSamples),
@@ -245,7 +252,7 @@ int CConversionTask::EncodeMp3()
     }
     // The last buffered bytes reach the disk only now: a full disk shows here and nowhere else.
     if (std::fclose(file.release()) != 0)
-        Fail(QStringLiteral("Output file write error"));
+        writeFailed();
     const QByteArray narrowDest = platform::NarrowPath(m_strDest);
     if (lame.beWriteInfoTag)
         lame.beWriteInfoTag(stream, narrowDest.constData());

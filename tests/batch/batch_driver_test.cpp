@@ -265,7 +265,7 @@ TEST_F(BatchDriver, ShortWriteIsAnErrorAndTheFileIsStillClosed)
     const CConversionTask task = TaskFor(Source(QStringLiteral("big.wav"), 44100, {{1000, 0.5}, {700, 0.5}}, 10.0));
     WithFileSizeLimit(20000, [&] { Run({task}); });
 
-    EXPECT_TRUE(LogTexts().contains(QStringLiteral("Output file write error")));
+    EXPECT_EQ(LogTexts().count(QStringLiteral("Output file write error")), 1);
     EXPECT_EQ(LogTexts().last(), QStringLiteral("Converting status: ERROR."));
     EXPECT_LE(QFileInfo(task.m_strDest).size(), 20000);
 }
@@ -282,7 +282,7 @@ TEST_F(BatchDriver, DiskFullAtTheCloseIsAnError)
 
     WithFileSizeLimit(static_cast<rlim_t>(wholeSize - 1), [&] { Run({task}); });
 
-    EXPECT_TRUE(LogTexts().contains(QStringLiteral("Output file write error"))) << LogTexts().join(u'\n').toStdString();
+    EXPECT_EQ(LogTexts().count(QStringLiteral("Output file write error")), 1) << LogTexts().join(u'\n').toStdString();
     EXPECT_EQ(LogTexts().last(), QStringLiteral("Converting status: ERROR."));
 }
 
