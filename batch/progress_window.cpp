@@ -276,15 +276,8 @@ void CConvProg::showEvent(QShowEvent* event)
 
 void CConvProg::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
+    if (!SwallowEnterAndEscape(event))
         CResizeDlg::keyPressEvent(event);
-    }
 }
 
 void CConvProg::closeEvent(QCloseEvent* event)

@@ -313,15 +313,8 @@ void CNorvDlg::OnClose()
 
 void CNorvDlg::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
+    if (!SwallowEnterAndEscape(event))
         CResizeDlg::keyPressEvent(event);
-    }
 }
 
 void CNorvDlg::SetHeaderArrows(int column, int ascending)

@@ -3,6 +3,7 @@
 #include "ui/size_grip_ext.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QResizeEvent>
 
@@ -113,4 +114,17 @@ void CResizeDlg::resizeEvent(QResizeEvent* event)
         m_szLastClient = szClient;
     }
     m_pSizeGrip->PlaceInCorner(!isMaximized());
+}
+
+bool CResizeDlg::SwallowEnterAndEscape(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return true;
+    default:
+        return false;
+    }
 }

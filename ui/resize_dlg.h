@@ -10,6 +10,7 @@
 #include <vector>
 
 class CSizeGripExt;
+class QKeyEvent;
 
 // How an anchored control follows the dialog on one axis. The size change is the change of the client
 // width (horizontal) or height (vertical) since the previous layout.
@@ -43,6 +44,9 @@ public:
     QString placementEntry;  // entry in section "Position" saved by done(); empty saves nothing
 
 protected:
+    // For a dialog that a stray Enter or Escape must not finish: takes those keys and tells whether it did.
+    static bool SwallowEnterAndEscape(QKeyEvent* event);
+
     // Called by a derived dialog once its controls and initial size are set, before its anchors: the
     // current size becomes the base of the first layout and the grip appears.
     void OnInitDialog();

@@ -30,13 +30,8 @@ if [[ $# -ne 0 ]]; then
 fi
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-build_dir=${QUORBEL_BUILD_DIR:-$root/build}
-quorbel=$build_dir/bin/quorbel-convert
-if [[ ! -x $quorbel || ! -f $build_dir/bin/lame_enc.so ]]; then
-    echo "missing $quorbel or its lame_enc.so; build them with:" >&2
-    echo "  cmake --build $build_dir -j2 --target quorbel-convert lame_enc" >&2
-    exit 1
-fi
+# shellcheck source=bench/converter.sh
+source "$root/bench/converter.sh"
 for tool in sox soxi mpg123 sha256sum; do
     if ! command -v "$tool" >/dev/null; then
         echo "missing $tool; run $root/scripts/install-deps" >&2
